@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all build run test clean test-sanitize
+.PHONY: all build run test clean test-sanitize example
 
 all: build
 
@@ -16,6 +16,16 @@ run: build
 	rm -rf $(BUILD)/scratch && mkdir -p $(BUILD)/scratch
 	cp examples/*.txt $(BUILD)/scratch/ 2>/dev/null || true
 	cd $(BUILD)/scratch && ../tarvelin
+
+# One example of examples/ with its answers, e.g. `make example NAME=half_sine`.
+# At a terminal the program still waits for a key at its end.
+example: build
+	@test -n "$(NAME)" -a -f examples/$(NAME).answers || \
+		{ echo "usage: make example NAME=<one of: $(basename $(notdir $(wildcard examples/*.answers)))>"; exit 2; }
+	rm -rf $(BUILD)/example-$(NAME) && mkdir -p $(BUILD)/example-$(NAME)
+	cp examples/$(NAME).txt $(BUILD)/example-$(NAME)/
+	cd $(BUILD)/example-$(NAME) && ../tarvelin < $(CURDIR)/examples/$(NAME).answers
+	@echo && ls -l $(BUILD)/example-$(NAME)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

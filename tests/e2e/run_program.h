@@ -6,11 +6,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +20,6 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -207,5 +208,45 @@ inline RunResult run_program(const std::string& binary, const fs::path& dir,
 // The program the build produced, and the folder of recorded runs.
 inline std::string program_path() { return TARVELIN_BINARY; }
 inline fs::path cases_path() { return TARVELIN_CASES; }
+
+// Comparison of one run with a recorded case folder (input/, expected/); kept
+// here so that a test can replay a recorded run with answers of its own.
+inline std::string names_of(const Listing& files) {
+    std::string text;
+    for (const auto& [name, bytes] : files)
+        text += (text.empty() ? "" : ", ") + name;
+    return "{" + text + "}";
+}
+
+inline std::string without_trailing_space(std::string text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    return text;
+}
+
+// Runs the program on the folder's input with `answers` and expects the
+// recorded status, console and files, byte for byte. A folder without
+// expected/files stands for a run that leaves no file behind.
+inline void expect_recorded_run(const fs::path& folder, const std::string& answers) {
+    SCOPED_TRACE("recorded run " + folder.filename().string());
+    TempDir work;
+    if (fs::is_directory(folder / "input"))
+        fs::copy(folder / "input", work.path(), fs::copy_options::recursive);
+
+    const auto run = run_program(program_path(), work.path(), answers);
+
+    EXPECT_EQ(run.status, without_trailing_space(read_file(folder / "expected" / "exit_status")));
+    const auto console = read_file(folder / "expected" / "stdout.txt");
+    EXPECT_TRUE(run.console == console)
+        << "console output: " << describe_difference(console, run.console);
+
+    const fs::path files = folder / "expected" / "files";
+    const auto want = fs::is_directory(files) ? list_directory(files) : Listing{};
+    const auto got = list_directory(work.path());
+    ASSERT_EQ(names_of(got), names_of(want)) << "the working directory holds other files";
+    for (const auto& [name, bytes] : want)
+        EXPECT_TRUE(got.at(name) == bytes)
+            << name << ": " << describe_difference(bytes, got.at(name));
+}
 
 }  // namespace e2e

@@ -1,20 +1,40 @@
 #include "engine/response_passes.h"
 
+#include <algorithm>
 #include <cstdint>
 
+#include "engine/bank_kernel.h"
 #include "platform/console.h"
 
 void primary_pass(SampleReader& input, OscillatorBank& bank, RunSettings& settings)
 {
     print("\n Calculating primary response..... \n\n");
     settings.total_samples = 0;
+    const BlockStep step_block = chosen_block_step();
+    // A fixed block of samples read ahead: the bank is stepped over the
+    // block one cache-sized group of channels at a time.
+    alignas(64) double xs[block_samples];
+    alignas(64) double ts[block_samples];
     double t = 0.0;
     double x0 = 0.0;
-    int result;
-    while ((result = read_sample(input, t, x0)) == sample_complete || result == sample_time_only) {
-        for (int m = 0; m < bank.channel_count; ++m) step_channel(bank, m, x0, t, settings.b);
-        ++settings.total_samples;
-        settings.t_end = t;
+    bool more = true;
+    while (more) {
+        int count = 0;
+        while (count < block_samples) {
+            int result = read_sample(input, t, x0);
+            if (result != sample_complete && result != sample_time_only) {
+                more = false;
+                break;
+            }
+            // A lone time keeps the previous acceleration in x0.
+            ts[count] = t;
+            xs[count] = x0;
+            ++count;
+        }
+        if (count == 0) break;
+        step_block(bank, 0, bank.channel_count, xs, ts, count, settings.b);
+        settings.total_samples += static_cast<std::uint32_t>(count);
+        settings.t_end = ts[count - 1];
     }
     close_reader(input);
 }
@@ -24,18 +44,62 @@ int residual_step_count(const OscillatorBank& bank, const RunSettings& settings)
     return static_cast<std::int32_t>(residual_periods / (bank.fn[0] * settings.dt));
 }
 
+namespace {
+
+// The first residual step l (from 1 up to steps + 1) at which a channel's
+// ring-down is over, residual_periods / fn < l * dt. The test is monotone in
+// l, so a bisection finds it with the very products the plain loop forms.
+int first_step_over(double fn, double dt, int steps)
+{
+    const double ring = residual_periods / fn;
+    long long lo = 1;
+    long long hi = static_cast<long long>(steps) + 1;
+    while (lo < hi) {
+        long long mid = lo + (hi - lo) / 2;
+        double s = static_cast<int>(mid) * dt;
+        if (ring < s)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return static_cast<int>(lo);
+}
+
+}  // namespace
+
+// At step l the channels are stepped in ascending order until the first one
+// whose ring-down is over; that channel ends the step for every channel above
+// it, even one of lower frequency when the grid has equal or falling values.
+// So channel m takes steps 1 to last_step[m], the smallest "over" step of
+// channels 0..m less one, which never grows with m. Channels being
+// independent, each can then take its steps in blocks.
 void residual_pass(OscillatorBank& bank, const RunSettings& settings)
 {
     print("\n Calculating residual response..... \n");
-    int steps = residual_step_count(bank, settings);
-    for (int l = 1; l <= steps; ++l) {
-        double s = l * settings.dt;
-        double t = settings.t_end + s;
-        // Channels ascend in frequency, so the first one whose ring-down is
-        // over ends the step for every channel above it.
-        for (int m = 0; m < bank.channel_count; ++m) {
-            if (residual_periods / bank.fn[m] < s) break;
-            step_channel(bank, m, 0.0, t, settings.b);
+    const int steps = residual_step_count(bank, settings);
+    if (steps < 1) return;
+    const int count = bank.channel_count;
+    int last_step[max_channels];
+    int over = steps + 1;
+    for (int m = 0; m < count; ++m) {
+        over = std::min(over, first_step_over(bank.fn[m], settings.dt, steps));
+        last_step[m] = over - 1;
+    }
+
+    const BlockStep step_block = chosen_block_step();
+    alignas(64) double xs[block_samples] = {};
+    alignas(64) double ts[block_samples];
+    for (int l0 = 1; count > 0 && l0 <= last_step[0]; l0 += block_samples) {
+        const int l1 = std::min(l0 + block_samples - 1, last_step[0]);
+        for (int l = l0; l <= l1; ++l) {
+            double s = l * settings.dt;
+            ts[l - l0] = settings.t_end + s;
         }
+        // Channels ringing through the whole block, then those that stop in it.
+        int full = 0;
+        while (full < count && last_step[full] >= l1) ++full;
+        step_block(bank, 0, full, xs, ts, l1 - l0 + 1, settings.b);
+        for (int m = full; m < count && last_step[m] >= l0; ++m)
+            step_block(bank, m, m + 1, xs, ts, last_step[m] - l0 + 1, settings.b);
     }
 }

@@ -182,8 +182,8 @@ protected:
     void SetUp() override
     {
         signal(SIGPIPE, SIG_IGN);  // a program that ends early must fail a check, not kill us
-        char name[] = "/tmp/tarvelin_pty_XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
+        std::string name = (fs::temp_directory_path() / "tarvelin_pty_XXXXXX").string();
+        ASSERT_NE(mkdtemp(name.data()), nullptr);
         dir = name;
         std::ofstream(dir / "record.txt") << record;
         std::ofstream(dir / "empty.txt");

@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all build run test clean test-sanitize example
+.PHONY: all build run test clean test-sanitize example validate
 
 all: build
 
@@ -45,3 +45,17 @@ test-sanitize:
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELIN_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	$(SANITIZER_ENV) ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# docs/validation.md and docs/validation.png from the engine against the
+# analytic half-sine responses; a desk build of its own beside build/.
+DESK_BUILD ?= build-desk
+DESK_FLAGS = -std=c++20 -O2 -Wall -Wextra -Werror -ffp-contract=off -I.
+
+validate:
+	@scripts/ensure-tools
+	@scripts/ensure-plot-tools
+	cmake -S . -B $(DESK_BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(DESK_BUILD) -j $(JOBS) --target tarvelin_core
+	$(CXX) $(DESK_FLAGS) docs/validation/srs_validation.cpp $(DESK_BUILD)/libtarvelin_core.a \
+		-o $(DESK_BUILD)/srs_validation
+	python3 docs/validation/make_validation.py $(DESK_BUILD)/srs_validation $(DESK_BUILD)/validation docs

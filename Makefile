@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all build run test clean test-sanitize example validate
+.PHONY: all build run test clean test-sanitize example validate plot
 
 all: build
 
@@ -59,3 +59,10 @@ validate:
 	$(CXX) $(DESK_FLAGS) docs/validation/srs_validation.cpp $(DESK_BUILD)/libtarvelin_core.a \
 		-o $(DESK_BUILD)/srs_validation
 	python3 docs/validation/make_validation.py $(DESK_BUILD)/srs_validation $(DESK_BUILD)/validation docs
+
+# The spectra of a finished run as RUN_DIR/srs_plot.png and .svg, e.g.
+# `make plot DIR=build/example-half_sine`.
+plot:
+	@test -n "$(DIR)" || { echo "usage: make plot DIR=<directory of a finished run>"; exit 2; }
+	@scripts/ensure-plot-tools
+	scripts/plot_srs.sh $(DIR)

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/filter_coefficients.h"
+#include "engine/frequency_grid.h"
 #include "engine/response_passes.h"
 #include "test_files.h"
 
@@ -181,6 +184,118 @@ TEST(PrimaryPass, WordEndsTheData)
     EXPECT_EQ(p.settings.t_end, 0.1);
     EXPECT_EQ(steps_taken(*p.bank, 0), 2);
     EXPECT_EQ(p.bank->pos_srs[1], 2);
+}
+
+// The passes as first written, one step_channel call per channel and sample
+// and a residual sweep that stops at the first channel whose ring-down is
+// over: the model that any faster way of stepping must reproduce bit for bit.
+void reference_primary(OscillatorBank& bank, const std::vector<double>& times, const std::vector<double>& accels,
+                       double b)
+{
+    for (std::size_t i = 0; i < times.size(); ++i)
+        for (int m = 0; m < bank.channel_count; ++m) step_channel(bank, m, accels[i], times[i], b);
+}
+
+void reference_residual(OscillatorBank& bank, double dt, double t_end, double b)
+{
+    int steps = static_cast<int>(1.2 / (bank.fn[0] * dt));
+    for (int l = 1; l <= steps; ++l) {
+        double s = l * dt;
+        for (int m = 0; m < bank.channel_count; ++m) {
+            if (1.2 / bank.fn[m] < s) break;
+            step_channel(bank, m, 0.0, t_end + s, b);
+        }
+    }
+}
+
+// Every state and result array over all channels, in use or not, bit for bit.
+void expect_same_banks(OscillatorBank& got, OscillatorBank& want, const char* what)
+{
+    double* got_fields[] = {got.y0, got.y1, got.y2, got.x1, got.x2, got.pos_srs, got.neg_srs,
+                            got.pos_time, got.neg_time, got.fatigue_sum};
+    double* want_fields[] = {want.y0, want.y1, want.y2, want.x1, want.x2, want.pos_srs, want.neg_srs,
+                             want.pos_time, want.neg_time, want.fatigue_sum};
+    const char* names[] = {"y0", "y1", "y2", "x1", "x2", "pos_srs", "neg_srs", "pos_time", "neg_time", "fatigue_sum"};
+    for (int f = 0; f < 10; ++f) {
+        for (int m = 0; m < max_channels; ++m) {
+            if (std::memcmp(&got_fields[f][m], &want_fields[f][m], sizeof(double)) != 0) {
+                ADD_FAILURE() << what << ": " << names[f] << "[" << m << "] is " << got_fields[f][m] << ", the plain steps give "
+                              << want_fields[f][m];
+                break;
+            }
+        }
+    }
+}
+
+struct GridCase {
+    const char* name;
+    int algorithm;
+    double bandwidth;  // 0 for twelfth octaves
+    int dip;           // a channel set back to the start frequency, or -1
+    int samples;
+    bool lone_time;
+    double b;
+};
+
+TEST(Passes, AgreeBitForBitWithPlainChannelSteps)
+{
+    // Several hundred channels and several hundred samples, so that every
+    // block and group boundary falls inside the run, none of them evenly.
+    const GridCase cases[] = {
+        {"Smallwood, bandwidth grid", 2, 0.5, -1, 3 * 256 + 17, false, 6.4},
+        {"Kelly-Richman, octave grid, lone time", 1, 0.0, -1, 2 * 256 + 1, true, 4.0},
+        {"falling frequency inside the grid", 2, 0.5, 300, 255, true, 0.0},
+        {"one sample", 2, 0.5, -1, 1, false, 6.4},
+    };
+    const double dt = 0.0004;
+    for (const GridCase& c : cases) {
+        auto bank = bank_of({5.0});
+        RunSettings s;
+        s.algorithm = c.algorithm;
+        s.damp = 0.05;
+        s.dt = dt;
+        s.sr = 1 / dt;
+        s.spacing = c.bandwidth > 0 ? 2 : 1;
+        s.bandwidth = c.bandwidth;
+        s.b = c.b;
+        ASSERT_TRUE(build_frequency_grid(*bank, s));
+        if (c.dip >= 0) bank->fn[c.dip] = bank->fn[0];
+        compute_filter_coefficients(*bank, s);
+        auto want = std::make_unique<OscillatorBank>(*bank);
+
+        std::vector<double> times, accels;
+        std::string text;
+        double a = 0;
+        for (int i = 0; i < c.samples; ++i) {
+            double t = 1.5 + i * dt;
+            char line[64];
+            if (c.lone_time && i == c.samples - 1) {
+                std::snprintf(line, sizeof line, "%.17g\n", t);
+            } else {
+                a = std::sin(i * 0.05) * std::exp(-i * 0.002) + ((i * 7919) % 13 - 6) * 0.01;
+                std::snprintf(line, sizeof line, "%.17g %.17g\n", t, a);
+            }
+            text += line;
+            times.push_back(std::strtod(line, nullptr));
+            accels.push_back(a);
+        }
+
+        SampleReader reader;
+        attach_reader(reader, stream_with(text));
+        testing::internal::CaptureStdout();
+        primary_pass(reader, *bank, s);
+        testing::internal::GetCapturedStdout();
+        reference_primary(*want, times, accels, c.b);
+        EXPECT_EQ(s.total_samples, static_cast<unsigned>(c.samples)) << c.name;
+        EXPECT_EQ(s.t_end, times.back()) << c.name;
+        expect_same_banks(*bank, *want, c.name);
+
+        testing::internal::CaptureStdout();
+        residual_pass(*bank, s);
+        testing::internal::GetCapturedStdout();
+        reference_residual(*want, dt, s.t_end, c.b);
+        expect_same_banks(*bank, *want, c.name);
+    }
 }
 
 // Undamped absolute acceleration y of an oscillator of natural frequency fn

@@ -123,13 +123,13 @@ std::string c_library_widened(const char* conversion, double value)
     if (e == nullptr || std::strlen(e + 2) >= 3) return full;
 
     // Rebuild the conversion with its width one smaller.
-    std::string spec(conversion);
-    std::size_t digits = spec.find_first_of("0123456789", 1);
-    std::size_t dot = spec.find('.');
-    std::string narrowed = spec;
+    std::string written(conversion);
+    std::size_t digits = written.find_first_of("0123456789", 1);
+    std::size_t dot = written.find('.');
+    std::string narrowed = written;
     if (digits != std::string::npos && digits < dot) {
-        int width = std::stoi(spec.substr(digits, dot - digits));
-        narrowed = spec.substr(0, digits) + std::to_string(width - 1) + spec.substr(dot);
+        int width = std::stoi(written.substr(digits, dot - digits));
+        narrowed = written.substr(0, digits) + std::to_string(width - 1) + written.substr(dot);
     }
     char part[512];
     std::snprintf(part, sizeof part, narrowed.c_str(), value);

@@ -313,3 +313,49 @@ TEST(PrimaryPass, BlocksOfSamplesStepAsOneSampleAtATime)
 }
 
 }  // namespace
+
+namespace {
+
+// The reader converts the usual record numbers in one sweep of its own; every
+// value must still be the correctly rounded one (strtod is the oracle), at the
+// edges of that sweep too: 19 and 20 digits, 2^53 and 2^53 + 1, powers of ten
+// 1e22 and 1e23, three- and four-digit exponents, signs, bare points.
+TEST(SampleReader, NumbersReadInOneSweepAreCorrectlyRounded)
+{
+    std::vector<std::string> texts = {
+        "0", "-0", "+0", "5.", ".5", "-.5", "+7", "1e5", "1E-5", "2.5e+003", "9007199254740992",
+        "9007199254740993", "-9007199254740993e-3", "1234567890123456789", "12345678901234567890",
+        "1e22", "1e23", "1.5e-22", "1.5e-23", "3e-300", "4.9e-324", "1.7976931348623157e308",
+        "0.000000000000000000000000001", "123e0001", "0001.2500", "1.000000000e-05", "-1.824452e+00"};
+    std::mt19937_64 rng(7);
+    std::uniform_int_distribution<int> digit(0, 9), length(1, 21), exponent(-40, 40), coin(0, 3);
+    for (int i = 0; i < 20000; ++i) {
+        std::string s = coin(rng) == 0 ? "-" : "";
+        int n = length(rng), point = std::uniform_int_distribution<int>(0, n)(rng);
+        for (int k = 0; k < n; ++k) {
+            if (k == point) s += '.';
+            s += char('0' + digit(rng));
+        }
+        if (coin(rng) != 0) {
+            s.push_back(coin(rng) == 0 ? 'E' : 'e');
+            s.append(std::to_string(exponent(rng)));
+        }
+        texts.push_back(s);
+    }
+    std::FILE* f = std::tmpfile();
+    ASSERT_NE(f, nullptr);
+    for (std::size_t i = 0; i < texts.size(); ++i) std::fprintf(f, "%s%s", texts[i].c_str(), i % 3 ? "\r\n" : " \t");
+    std::rewind(f);
+    SampleReader reader;
+    attach_reader(reader, f);
+    for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
+        double t = 0, x = 0;
+        ASSERT_EQ(read_sample(reader, t, x), sample_complete) << texts[i];
+        double want_t = std::strtod(texts[i].c_str(), nullptr), want_x = std::strtod(texts[i + 1].c_str(), nullptr);
+        EXPECT_EQ(std::memcmp(&t, &want_t, sizeof t), 0) << texts[i] << " read as " << t;
+        EXPECT_EQ(std::memcmp(&x, &want_x, sizeof x), 0) << texts[i + 1] << " read as " << x;
+    }
+    close_reader(reader);
+}
+
+}  // namespace

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -147,6 +150,53 @@ TEST(ReadSample, LongRecordReadsExactlyAndRewindsIdentically)
     std::vector<Read> second = read_until_stop(reader);
     EXPECT_TRUE(second == expected);
     EXPECT_FALSE(reader.failed);
+    close_reader(reader);
+}
+
+TEST(ReadSample, ValuesAreCorrectlyRoundedWhateverTheirForm)
+{
+    // Numbers of every length and exponent near where a short cut would stop
+    // being exact (53-bit digits, powers of ten beyond 1e22), each compared
+    // with strtod bit for bit.
+    std::vector<std::string> tokens = {
+        "9007199254740992", "9007199254740993", "9007199254740995", "18014398509481985", "1e22", "1e23",
+        "-1e22", "1e-22", "1e-23", "4.5e-22", "123456789012345678e-30", "0.1", "0.3", "-0", "-0.0e5",
+        "5.", "-.5", "+.25e+1", "1234567890123456789", "12345678901234567890", "0.00000000000000000001",
+        "000000000000000000000000123", "1e308", "2.2250738585072011e-308", "4.9406564584124654e-324", "1e-400",
+        "1e001", "1e0001", "1E-022", "7e+22", "7e+23", "8.98846567431158e307",
+    };
+    std::mt19937_64 rng(99);
+    for (int i = 0; i < 60000; ++i) {
+        std::string t;
+        if (rng() % 3 == 0) t += '-';
+        int digits = 1 + static_cast<int>(rng() % 22);
+        int point = static_cast<int>(rng() % (digits + 2));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point) t += '.';
+            t += static_cast<char>('0' + rng() % 10);
+        }
+        if (rng() % 2) {
+            t += rng() % 2 ? 'e' : 'E';
+            t += std::to_string(static_cast<int>(rng() % 61) - 30);
+        }
+        tokens.push_back(t);
+    }
+    if (tokens.size() % 2) tokens.pop_back();
+
+    std::string text;
+    for (std::size_t i = 0; i < tokens.size(); ++i) text += tokens[i] + (i % 2 ? "\n" : (i % 3 ? " " : "\t"));
+    SampleReader reader;
+    attach_reader(reader, stream_with(text));
+    for (std::size_t i = 0; i < tokens.size(); i += 2) {
+        double t = 0, a = 0;
+        ASSERT_EQ(read_sample(reader, t, a), sample_complete) << tokens[i] << ' ' << tokens[i + 1];
+        double want_t = std::strtod(tokens[i].c_str(), nullptr);
+        double want_a = std::strtod(tokens[i + 1].c_str(), nullptr);
+        ASSERT_EQ(std::memcmp(&t, &want_t, sizeof t), 0) << tokens[i] << " read as " << t;
+        ASSERT_EQ(std::memcmp(&a, &want_a, sizeof a), 0) << tokens[i + 1] << " read as " << a;
+    }
+    double t = 0, a = 0;
+    EXPECT_EQ(read_sample(reader, t, a), sample_end);
     close_reader(reader);
 }
 

@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all build run test clean test-sanitize example validate plot
+.PHONY: all build run test clean test-sanitize example validate plot fuzz fuzz-short
 
 all: build
 
@@ -66,3 +66,12 @@ plot:
 	@test -n "$(DIR)" || { echo "usage: make plot DIR=<directory of a finished run>"; exit 2; }
 	@scripts/ensure-plot-tools
 	scripts/plot_srs.sh $(DIR)
+
+# libFuzzer runs of the three fuzz targets (clang, its own build folder):
+# 60 s each, or 30 s each for CI. A find stops the run and is kept under
+# build-fuzz/artifacts.
+fuzz:
+	scripts/fuzz 60
+
+fuzz-short:
+	scripts/fuzz 30

@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all build run test clean test-sanitize example validate plot fuzz fuzz-short
+.PHONY: all build run test clean test-sanitize example validate plot fuzz fuzz-short bench
 
 all: build
 
@@ -32,6 +32,15 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The bank pass micro-benchmark (where Google Benchmark is installed) and the
+# four whole-run cases; BASE=<another tarvelin> runs that one alternately and
+# prints the ratios and whether the files agree.
+bench: build
+	@if cmake --build $(BUILD) -j $(JOBS) --target bank_pass_bench 2>/dev/null; then \
+		$(BUILD)/bench/bank_pass_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; \
+	else echo "Google Benchmark not found: micro-benchmark skipped"; fi
+	python3 bench/run_bench.py $(BUILD)/tarvelin $(BASE)
 
 # The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
 # in its own build folder. A sanitizer stop exits with 86, so it can never pass

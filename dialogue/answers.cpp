@@ -42,7 +42,10 @@ void set_answer_stream(std::FILE* stream)
 
 std::string ask_word()
 {
-    return next_token();
+    // The system takes a name as a C string, so a typed NUL ends it there;
+    // every check of the name must see the name the system will open.
+    std::string word = next_token();
+    return word.substr(0, word.find('\0'));
 }
 
 long ask_long(const Prompt& prompt)

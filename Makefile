@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all build run test clean test-sanitize example validate plot fuzz fuzz-short bench
+.PHONY: all build run test clean test-sanitize example validate plot windows windows-check fuzz fuzz-short bench
 
 all: build
 
@@ -84,3 +84,18 @@ fuzz:
 
 fuzz-short:
 	scripts/fuzz 30
+
+# tarvelin.exe for 64-bit Windows, cross-compiled with MinGW-w64, and the
+# recorded runs of tests/e2e/cases replayed with it under Wine.
+WINDOWS_BUILD ?= build-windows
+
+windows:
+	@scripts/ensure-windows-tools
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+		-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tarvelin
+
+windows-check: windows
+	@scripts/ensure-windows-tools --wine
+	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wineprefix \
+		python3 scripts/windows_check.py $(WINDOWS_BUILD)/tarvelin.exe tests/e2e/cases

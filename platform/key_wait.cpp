@@ -1,5 +1,33 @@
 #include "platform/key_wait.h"
 
+#ifdef _WIN32
+
+#define WIN32_LEAN_AND_MEAN
+#include <conio.h>
+#include <windows.h>
+
+#include <cstdio>
+
+// The key comes from the console keyboard, not from standard input, which may
+// be a pipe of answers. Keys typed ahead (the Enter after the last answer) are
+// dropped first; then _getch takes one key, unechoed, without waiting for
+// Enter. Without a console (a detached or redirected run) there is nothing to
+// wait for.
+void wait_for_key()
+{
+    std::fflush(stdout);
+    HANDLE console = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (console == INVALID_HANDLE_VALUE) return;
+    DWORD mode;
+    const bool keyboard = GetConsoleMode(console, &mode) != 0;
+    if (keyboard) FlushConsoleInputBuffer(console);
+    CloseHandle(console);
+    if (keyboard) _getch();
+}
+
+#else
+
 #include <fcntl.h>
 #include <signal.h>
 #include <termios.h>
@@ -72,3 +100,5 @@ void wait_for_key()
     terminal_fd = -1;
     close(fd);
 }
+
+#endif  // _WIN32

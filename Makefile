@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all build run test clean test-sanitize example validate plot windows windows-check fuzz fuzz-short bench
+.PHONY: all build run test clean test-sanitize example validate plot windows windows-check fuzz fuzz-short bench stress
 
 all: build
 
@@ -99,3 +99,8 @@ windows-check: windows
 	@scripts/ensure-windows-tools --wine
 	WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wineprefix \
 		python3 scripts/windows_check.py $(WINDOWS_BUILD)/tarvelin.exe tests/e2e/cases
+
+# The largest runs the program accepts (20000 channels; a 4,000,000-point
+# record resampled) under the sanitizer build. Too slow for every test run.
+stress:
+	scripts/stress

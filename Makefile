@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all build run test clean test-sanitize example validate plot windows windows-check fuzz fuzz-short bench stress
+.PHONY: all build run test check clean test-sanitize example validate plot windows windows-check fuzz fuzz-short bench stress
 
 all: build
 
@@ -27,7 +27,13 @@ example: build
 	cd $(BUILD)/example-$(NAME) && ../tarvelin < $(CURDIR)/examples/$(NAME).answers
 	@echo && ls -l $(BUILD)/example-$(NAME)
 
-test: build
+# Everything CI runs: the suite, the suite again under the sanitizers, short
+# fuzz runs, and the recorded runs with the Windows build under Wine.
+test: check test-sanitize fuzz-short windows-check
+
+# The suite on the Release build alone, for day-to-day work.
+check: build
+	@scripts/ensure-plot-tools
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 clean:

@@ -49,20 +49,20 @@ namespace {
 // The first residual step l (from 1 up to steps + 1) at which a channel's
 // ring-down is over, residual_periods / fn < l * dt. The test is monotone in
 // l, so a bisection finds it with the very products the plain loop forms.
-int first_step_over(double fn, double dt, int steps)
+long long first_step_over(double fn, double dt, int steps)
 {
     const double ring = residual_periods / fn;
     long long lo = 1;
     long long hi = static_cast<long long>(steps) + 1;
     while (lo < hi) {
         long long mid = lo + (hi - lo) / 2;
-        double s = static_cast<int>(mid) * dt;
+        double s = static_cast<double>(mid) * dt;
         if (ring < s)
             hi = mid;
         else
             lo = mid + 1;
     }
-    return static_cast<int>(lo);
+    return lo;
 }
 
 }  // namespace
@@ -79,8 +79,9 @@ void residual_pass(OscillatorBank& bank, const RunSettings& settings)
     const int steps = residual_step_count(bank, settings);
     if (steps < 1) return;
     const int count = bank.channel_count;
-    int last_step[max_channels];
-    int over = steps + 1;
+    // 64-bit: a run may take 2^31 - 1 steps, and "one past the last" must fit.
+    long long last_step[max_channels];
+    long long over = static_cast<long long>(steps) + 1;
     for (int m = 0; m < count; ++m) {
         over = std::min(over, first_step_over(bank.fn[m], settings.dt, steps));
         last_step[m] = over - 1;
@@ -89,17 +90,17 @@ void residual_pass(OscillatorBank& bank, const RunSettings& settings)
     const BlockStep step_block = chosen_block_step();
     alignas(64) double xs[block_samples] = {};
     alignas(64) double ts[block_samples];
-    for (int l0 = 1; count > 0 && l0 <= last_step[0]; l0 += block_samples) {
-        const int l1 = std::min(l0 + block_samples - 1, last_step[0]);
-        for (int l = l0; l <= l1; ++l) {
-            double s = l * settings.dt;
+    for (long long l0 = 1; count > 0 && l0 <= last_step[0]; l0 += block_samples) {
+        const long long l1 = std::min(l0 + block_samples - 1, last_step[0]);
+        for (long long l = l0; l <= l1; ++l) {
+            double s = static_cast<double>(l) * settings.dt;
             ts[l - l0] = settings.t_end + s;
         }
         // Channels ringing through the whole block, then those that stop in it.
         int full = 0;
         while (full < count && last_step[full] >= l1) ++full;
-        step_block(bank, 0, full, xs, ts, l1 - l0 + 1, settings.b);
+        step_block(bank, 0, full, xs, ts, static_cast<int>(l1 - l0 + 1), settings.b);
         for (int m = full; m < count && last_step[m] >= l0; ++m)
-            step_block(bank, m, m + 1, xs, ts, last_step[m] - l0 + 1, settings.b);
+            step_block(bank, m, m + 1, xs, ts, static_cast<int>(last_step[m] - l0 + 1), settings.b);
     }
 }

@@ -31,7 +31,8 @@ void write_point(std::FILE* out, double time, double accel)
 
 std::int32_t output_step_count(double span_over_dt)
 {
-    if (span_over_dt <= -2147483648.0) return INT32_MIN;
+    // NaN (an infinite span over an infinite step) goes the same way.
+    if (!(span_over_dt > -2147483648.0)) return INT32_MIN;
     return static_cast<std::int32_t>(span_over_dt);
 }
 
@@ -41,7 +42,8 @@ void write_resampled_points(std::FILE* out, const ResampleBuffers& buffers, std:
     const double* time_buf = buffers.time_buf;
     const double* accel_buf = buffers.accel_buf;
     std::int32_t i = 1;
-    for (std::int32_t k = 1; k <= nt; ++k) {
+    // 64-bit k: nt may be the largest 32-bit value, and k must pass it.
+    for (std::int64_t k = 1; k <= nt; ++k) {
         double t = k * out_dt + time_buf[0];
         while (i <= last) {
             if (i >= 1 && t == time_buf[i - 1]) {

@@ -21,8 +21,7 @@ void primary_pass(SampleReader& input, OscillatorBank& bank, RunSettings& settin
     while (more) {
         int count = 0;
         while (count < block_samples) {
-            int result = read_sample(input, t, x0);
-            if (result != sample_complete && result != sample_time_only) {
+            if (!holds_sample(read_sample(input, t, x0))) {
                 more = false;
                 break;
             }

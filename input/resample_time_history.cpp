@@ -14,8 +14,7 @@ std::int32_t read_points(SampleReader& input, ResampleBuffers& buffers)
     std::int32_t count = 0;
     while (count < max_points) {
         double accel = 0.0;
-        int result = read_sample(input, buffers.time_buf[count], accel);
-        if (result != sample_complete && result != sample_time_only) break;
+        if (!holds_sample(read_sample(input, buffers.time_buf[count], accel))) break;
         buffers.accel_buf[count] = accel;
         ++count;
     }

@@ -29,3 +29,10 @@ void close_reader(SampleReader& reader);
 // stops at the first 0 or end. With result 1 the acceleration keeps the value
 // it had.
 int read_sample(SampleReader& reader, double& time, double& accel);
+
+// The rule every reader shares: a time, with or without its acceleration,
+// makes a sample; anything else ends the record.
+inline bool holds_sample(int result)
+{
+    return result == sample_complete || result == sample_time_only;
+}

@@ -13,8 +13,7 @@ ScanResult scan_time_history(SampleReader& input, RunSettings& settings)
     double previous = 0.0;
     double time = 0.0;
     double accel = 0.0;
-    int result;
-    while ((result = read_sample(input, time, accel)) == sample_complete || result == sample_time_only) {
+    while (holds_sample(read_sample(input, time, accel))) {
         if (count == 0) {
             settings.t_start = time;
         } else {
